@@ -1,0 +1,7 @@
+#include "app/events.h"
+
+#include "app/commands.h"
+
+void MainWindowEvents::created() { on_main_window_created(window_, platform_); }
+void MainWindowEvents::directory_clicked() { change_directory(window_); }
+void MainWindowEvents::service_clicked() { open_service_site(window_); }

@@ -1,0 +1,1 @@
+# Windows layer: filled in below.

@@ -1,0 +1,1 @@
+# Windows tests of the window layer.
