@@ -35,11 +35,11 @@ inline std::ostream& operator<<(std::ostream& out, const Text& t) {
     static const char digits[] = "0123456789ABCDEF";
     out << '"';
     for (char c : t.bytes()) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F)
+        auto code = static_cast<unsigned char>(c);
+        if (code >= 0x20 && code < 0x7F)
             out << c;
         else
-            out << "\\x" << digits[byte >> 4] << digits[byte & 15];
+            out << "\\x" << digits[code >> 4] << digits[code & 15];
     }
     return out << '"';
 }
