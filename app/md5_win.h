@@ -1,8 +1,9 @@
 // The CryptoAPI calls behind md5_hex, gathered so that tests can make each fail.
 #pragma once
 
-#include <wincrypt.h>
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <wincrypt.h>
 
 #include "base/types.h"
 
