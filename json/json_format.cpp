@@ -62,14 +62,8 @@ void append_quoted(std::u16string_view s, std::u16string& out) {
     out.push_back(u'"');
 }
 
-}  // namespace
-
-std::string number_to_string(double number) {
-    if (std::isnan(number)) return "NaN";
-    if (number == 0) return "0";  // both zeros
-    if (number < 0) return "-" + number_to_string(-number);
-    if (std::isinf(number)) return "Infinity";
-
+// The form of a positive finite number.
+std::string positive_number_to_string(double number) {
     // Shortest round-trip digits in the form d[.ddd]e±x.
     char buffer[64];
     auto written = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::scientific);
@@ -89,6 +83,16 @@ std::string number_to_string(double number) {
     std::string shown_exponent = (n - 1 < 0 ? "e-" : "e+") + std::to_string(std::abs(n - 1));
     if (k == 1) return digits + shown_exponent;
     return digits.substr(0, 1) + "." + digits.substr(1) + shown_exponent;
+}
+
+}  // namespace
+
+std::string number_to_string(double number) {
+    if (std::isnan(number)) return "NaN";
+    if (number == 0) return "0";  // both zeros
+    std::string out = number < 0 ? "-" : "";
+    out += std::isinf(number) ? "Infinity" : positive_number_to_string(std::fabs(number));
+    return out;
 }
 
 bool append_string_form(const JsonValue& value, std::u16string& out) {

@@ -30,7 +30,8 @@ TEST(JsonHostile, NestingBeyondTheLimitFailsLikeASyntaxError) {
         {"a million balanced brackets", repeat("[", million) + repeat("]", million)},
         {"a million open objects", repeat("{\"a\":", million)},
         {"one past the limit", nested_arrays(json_max_depth + 1)},
-        {"inside a string that is read again", "\"" + nested_arrays(json_max_depth + 1) + "\""},
+        {"inside a string that is read again",
+         std::string("\"").append(nested_arrays(json_max_depth + 1)).append("\"")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -131,9 +132,9 @@ TEST(JsonHostile, NumbersADoubleCannotHold) {
         {"1e-400", "0", "0"},
         {"-1e-400", "0", "0"},
         {"0e99999", "0", "0"},
-        {"1" + std::string(400, '0'), "Infinity", "null"},
-        {"0." + std::string(400, '0') + "1", "0", "0"},
-        {"0." + std::string(400, '0') + "1e500", "1e+99", "1e+99"},
+        {std::string("1").append(400, '0'), "Infinity", "null"},
+        {std::string("0.").append(400, '0').append("1"), "0", "0"},
+        {std::string("0.").append(400, '0').append("1e500"), "1e+99", "1e+99"},
         {"1e99999999999999999999", "Infinity", "null"},
         {"1e-99999999999999999999", "0", "0"},
         {many_digits, "Infinity", "null"},
@@ -144,7 +145,7 @@ TEST(JsonHostile, NumbersADoubleCannotHold) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.number.substr(0, 40));
         JsonObject json;
-        ASSERT_TRUE(json.parse("[" + c.number + "]"));
+        ASSERT_TRUE(json.parse(std::string("[").append(c.number).append("]")));
         EXPECT_EQ(json.get_text("[0]"), c.text);
         EXPECT_EQ(json.get_text("[0]", true), c.json);
     }

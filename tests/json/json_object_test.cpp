@@ -189,11 +189,22 @@ TEST(JsonObject, TypeCountAndMemberTable) {
         bool member;
     };
     const Case cases[] = {
-        {"s", 6, 0, true},    {"n", 2, 0, true},        {"b", 1, 0, true},           {"o", 4, 0, true},
-        {"a", 5, 3, true},    {"a[1]", 2, 0, true},     {"a[3]", 0, 0, false},       {"o.p[0]", 5, 3, true},
-        {"z", 0, 0, false},   {"missing", 0, 0, false}, {"missing.x", -1, 0, false}, {"z.x", -1, 0, false},
-        {"s.x", 0, 0, false}, {"a..b", -1, 0, false},   {"da", 4, 1, true},  // the type reads the root; count and
-                                                                             // member read the member da
+        {"s", 6, 0, true},
+        {"n", 2, 0, true},
+        {"b", 1, 0, true},
+        {"o", 4, 0, true},
+        {"a", 5, 3, true},
+        {"a[1]", 2, 0, true},
+        {"a[3]", 0, 0, false},
+        {"o.p[0]", 5, 3, true},
+        {"z", 0, 0, false},
+        {"missing", 0, 0, false},
+        {"missing.x", -1, 0, false},
+        {"z.x", -1, 0, false},
+        {"s.x", 0, 0, false},
+        {"a..b", -1, 0, false},
+        {"da", 4, 1, true},  // the type reads the root; count and
+                             // member read the member da
         {"", 4, 0, false},
     };
     for (const Case& c : cases) {
