@@ -1,8 +1,9 @@
 // The HTTP request object that web_request drives, as a small interface.
 //
 // On Windows it is the platform's WinHttp.WinHttpRequest.5.1 automation object; the
-// tests put a recording fake in its place. Every operation may fail; web_request
-// ignores the failure and goes on, and a failed read gives the empty value.
+// tests put a recording fake in its place. Every operation may fail silently (an
+// unreachable host, a time-out, a refused header): web_request goes on with its next
+// step regardless, and a failed read gives the empty value.
 #pragma once
 
 #include <memory>
@@ -14,19 +15,19 @@ public:
     virtual ~RequestObject() = default;
 
     // Resolve, connect, send and receive time-outs in milliseconds.
-    virtual bool set_timeouts(int resolve_ms, int connect_ms, int send_ms, int receive_ms) = 0;
+    virtual void set_timeouts(int resolve_ms, int connect_ms, int send_ms, int receive_ms) = 0;
     // Setting kind 2 names a proxy server that every request goes through.
-    virtual bool set_proxy(int setting, const Text& proxy) = 0;
-    virtual bool open(const Text& method, const Text& url, bool asynchronous) = 0;
+    virtual void set_proxy(int setting, const Text& proxy) = 0;
+    virtual void open(const Text& method, const Text& url, bool asynchronous) = 0;
     // Writes the indexed Option property (6: follow redirects).
-    virtual bool set_option(int index, int value) = 0;
+    virtual void set_option(int index, int value) = 0;
     // Target 0 answers the server's authentication challenges, 1 the proxy's.
-    virtual bool set_credentials(const Text& user, const Text& password, int target) = 0;
-    // Refused when the name is empty or the object finds the name or value invalid.
-    virtual bool set_request_header(const Text& name, const Text& value) = 0;
+    virtual void set_credentials(const Text& user, const Text& password, int target) = 0;
+    // The object refuses a header whose name is empty or that it finds invalid.
+    virtual void set_request_header(const Text& name, const Text& value) = 0;
     // Sends the request and waits for the whole response or a time-out.
-    virtual bool send_bytes(const ByteArray& body) = 0;
-    virtual bool send_text(const Text& body) = 0;
+    virtual void send_bytes(const ByteArray& body) = 0;
+    virtual void send_text(const Text& body) = 0;
     virtual ByteArray response_body() = 0;
     // Every response header line, each ending in CR LF.
     virtual Text all_response_headers() = 0;

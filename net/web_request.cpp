@@ -20,14 +20,14 @@ const int credentials_for_proxy = 1;
 // Stands in for a supplied request object that holds nothing: every call fails.
 class EmptyRequestObject : public RequestObject {
 public:
-    bool set_timeouts(int, int, int, int) override { return false; }
-    bool set_proxy(int, const Text&) override { return false; }
-    bool open(const Text&, const Text&, bool) override { return false; }
-    bool set_option(int, int) override { return false; }
-    bool set_credentials(const Text&, const Text&, int) override { return false; }
-    bool set_request_header(const Text&, const Text&) override { return false; }
-    bool send_bytes(const ByteArray&) override { return false; }
-    bool send_text(const Text&) override { return false; }
+    void set_timeouts(int, int, int, int) override {}
+    void set_proxy(int, const Text&) override {}
+    void open(const Text&, const Text&, bool) override {}
+    void set_option(int, int) override {}
+    void set_credentials(const Text&, const Text&, int) override {}
+    void set_request_header(const Text&, const Text&) override {}
+    void send_bytes(const ByteArray&) override {}
+    void send_text(const Text&) override {}
     ByteArray response_body() override { return {}; }
     Text all_response_headers() override { return Text(); }
     double status() override { return 0; }

@@ -22,31 +22,29 @@ public:
     RecordingRequestObject(CallLog& log, CannedResponse response) : log_(log), response_(std::move(response)) {}
     ~RecordingRequestObject() override { log_.push_back("object released"); }
 
-    bool set_timeouts(int resolve_ms, int connect_ms, int send_ms, int receive_ms) override {
-        return record("SetTimeouts(" + std::to_string(resolve_ms) + ", " + std::to_string(connect_ms) + ", " +
-                      std::to_string(send_ms) + ", " + std::to_string(receive_ms) + ")");
+    void set_timeouts(int resolve_ms, int connect_ms, int send_ms, int receive_ms) override {
+        record("SetTimeouts(" + std::to_string(resolve_ms) + ", " + std::to_string(connect_ms) + ", " +
+               std::to_string(send_ms) + ", " + std::to_string(receive_ms) + ")");
     }
-    bool set_proxy(int setting, const Text& proxy) override {
-        return record("SetProxy(" + std::to_string(setting) + ", " + proxy.bytes() + ")");
+    void set_proxy(int setting, const Text& proxy) override {
+        record("SetProxy(" + std::to_string(setting) + ", " + proxy.bytes() + ")");
     }
-    bool open(const Text& method, const Text& url, bool asynchronous) override {
-        return record("Open(" + method.bytes() + ", " + url.bytes() + ", " + (asynchronous ? "true" : "false") + ")");
+    void open(const Text& method, const Text& url, bool asynchronous) override {
+        record("Open(" + method.bytes() + ", " + url.bytes() + ", " + (asynchronous ? "true" : "false") + ")");
     }
-    bool set_option(int index, int value) override {
-        return record("Option(" + std::to_string(index) + ") = " + std::to_string(value));
+    void set_option(int index, int value) override {
+        record("Option(" + std::to_string(index) + ") = " + std::to_string(value));
     }
-    bool set_credentials(const Text& user, const Text& password, int target) override {
-        return record("SetCredentials(" + user.bytes() + ", " + password.bytes() + ", " + std::to_string(target) + ")");
+    void set_credentials(const Text& user, const Text& password, int target) override {
+        record("SetCredentials(" + user.bytes() + ", " + password.bytes() + ", " + std::to_string(target) + ")");
     }
-    // Like the real object, refuses a header without a name.
-    bool set_request_header(const Text& name, const Text& value) override {
+    void set_request_header(const Text& name, const Text& value) override {
         record("SetRequestHeader(" + name.bytes() + ", " + value.bytes() + ")");
-        return !name.empty();
     }
-    bool send_bytes(const ByteArray& body) override {
-        return record("Send(bytes " + std::string(body.begin(), body.end()) + ")");
+    void send_bytes(const ByteArray& body) override {
+        record("Send(bytes " + std::string(body.begin(), body.end()) + ")");
     }
-    bool send_text(const Text& body) override { return record("Send(text " + body.bytes() + ")"); }
+    void send_text(const Text& body) override { record("Send(text " + body.bytes() + ")"); }
     ByteArray response_body() override {
         record("ResponseBody");
         return response_.body;
@@ -61,10 +59,7 @@ public:
     }
 
 private:
-    bool record(std::string line) {
-        log_.push_back(std::move(line));
-        return true;
-    }
+    void record(std::string line) { log_.push_back(std::move(line)); }
 
     CallLog& log_;
     CannedResponse response_;
