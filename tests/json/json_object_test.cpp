@@ -78,7 +78,7 @@ TEST(JsonObject, GetTextTable) {
         "\"far\":\"a\\u00f1\\ud83d\\ude00b\",\"mark\":\"a\\u2400b\",\"n\":200,\"half\":0.5,\"big\":1e21,"
         "\"tiny\":1e-7,\"negzero\":-0,\"t\":true,\"f\":false,\"z\":null,\"o\":{\"k\":[10,{\"c\":\"deep\"}]},"
         "\"arr\":[1,\"a\",null,[2,[3,null]],{\"k\":1},true],\"empty\":[],\"data\":{\"x\":\"in data\"},"
-        "\"da\":{\"y\":\"in da\"},\"huge\":1e400}");
+        "\"da\":{\"y\":\"in da\"},\"huge\":1e400,\"\x81\x5B\x81\x5D\":{\"\xD6\xD0\":\"gbk names\"}}");
     struct Case {
         const char* path;
         bool as_json;
@@ -116,6 +116,7 @@ TEST(JsonObject, GetTextTable) {
         {"da.s", false, "plain"},
         {"da.y", false, "in da"},  // not at the root, so it is the member da
         {"", false, "[object Object]"},
+        {"\x81\x5B\x81\x5D.\xD6\xD0", false, "gbk names"},  // 乕乚.中: trail bytes 0x5B and 0x5D are not brackets
         {"o..k", false, ""},
         {"o.k[x]", false, ""},
         {"o.k[1", false, ""},
