@@ -93,15 +93,15 @@ HFONT make_font(const std::wstring& face, int character_height) {
 
 bool is_label(Control id) { return id == caption_label || id == hint_label; }
 
-// The library of the folder chooser needs COM on the calling thread.
-class ScopedComInit {
+// The folder chooser with its edit field needs OLE on the calling thread.
+class ScopedOleInit {
 public:
-    ScopedComInit() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ScopedComInit() {
-        if (ok_) CoUninitialize();
+    ScopedOleInit() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+    ~ScopedOleInit() {
+        if (ok_) OleUninitialize();
     }
-    ScopedComInit(const ScopedComInit&) = delete;
-    ScopedComInit& operator=(const ScopedComInit&) = delete;
+    ScopedOleInit(const ScopedOleInit&) = delete;
+    ScopedOleInit& operator=(const ScopedOleInit&) = delete;
 
 private:
     bool ok_;
@@ -283,12 +283,12 @@ void MainWindow::message_box(const Text& text, int icon) {
 }
 
 Text MainWindow::browse_for_folder(const Text& title) {
-    ScopedComInit com;
+    ScopedOleInit ole;
     std::wstring wide_title = wide(title);
     BROWSEINFOW info{};
     info.hwndOwner = GetActiveWindow();
     info.lpszTitle = wide_title.c_str();
-    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX;
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
     PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
     if (!item) return Text();
     wchar_t path[MAX_PATH] = {};

@@ -1,0 +1,322 @@
+// Drives the real program: starts mirevo.exe, finds its window and controls,
+// checks them against the layout, presses buttons, answers its boxes and saves
+// screenshots. The program takes no arguments; everything it is given comes
+// through its environment, where the all-users folder is looked up first.
+//
+// Environment: MIREVO_PROGRAM, the program; MIREVO_SKIN_ENGINE, the library it
+// carries; MIREVO_SCREENSHOTS, the folder for screenshots; MIREVO_SCRATCH, a
+// folder the tests may fill.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::wstring env(const wchar_t* name) {
+    wchar_t value[2048] = {};
+    DWORD n = GetEnvironmentVariableW(name, value, 2048);
+    return n > 0 && n < 2048 ? std::wstring(value, n) : std::wstring();
+}
+
+std::vector<char> file_bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_bytes(const fs::path& path, const std::vector<char>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Polls until found() gives a window or the time is up.
+template <typename Find>
+HWND wait_for(Find found, DWORD milliseconds = 20000) {
+    DWORD begin = GetTickCount();
+    for (;;) {
+        if (HWND window = found()) return window;
+        if (GetTickCount() - begin > milliseconds) return nullptr;
+        Sleep(50);
+    }
+}
+
+std::wstring text_of(HWND window) {
+    wchar_t buffer[1024] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, &length);
+    return std::wstring(buffer, length);
+}
+
+// The whole screen as a 24-bit bitmap file; the test script turns it into PNG.
+bool save_screenshot(const std::wstring& name) {
+    fs::path folder = env(L"MIREVO_SCREENSHOTS");
+    if (folder.empty()) return false;
+    fs::create_directories(folder);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    DWORD row = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
+    DWORD image_size = row * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) + image_size,
+                          0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    std::ofstream out(folder / (name + L".bmp"), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), image_size);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return out.good();
+}
+
+const wchar_t message_caption[] = L"\x4FE1\x606F\xFF1A";  // "信息："
+
+class ProgramTest : public testing::Test {
+protected:
+    void SetUp() override {
+        program_ = env(L"MIREVO_PROGRAM");
+        ASSERT_FALSE(program_.empty());
+        const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+        app_data_ = fs::path(env(L"MIREVO_SCRATCH")) / info->name();
+        fs::remove_all(app_data_);
+        fs::create_directories(app_data_);
+        tool_directory_ = app_data_ / L"Qor_Tools";
+        library_ = tool_directory_ / L"Qor_SkinH_EL.dll";
+        carried_ = file_bytes(env(L"MIREVO_SKIN_ENGINE"));
+        ASSERT_GT(carried_.size(), 2u);
+    }
+
+    void TearDown() override { stop(); }
+
+    // Starts the program with the all-users folder given; true once its window shows.
+    bool start(const fs::path& app_data) {
+        SetEnvironmentVariableW(L"common appdata", app_data.wstring().c_str());
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        std::wstring command = L"\"" + program_ + L"\"";
+        if (!CreateProcessW(program_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process_))
+            return false;
+        window_ = wait_for([&] {
+            HWND w = FindWindowW(L"MirevoMainWindow", L"Mirevo");
+            return w && IsWindowVisible(w) ? w : nullptr;
+        });
+        return window_ != nullptr;
+    }
+
+    // Closes the window and waits for the program to end; false if it had to be killed.
+    bool stop() {
+        if (!process_.hProcess) return true;
+        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+        bool ended = WaitForSingleObject(process_.hProcess, 15000) == WAIT_OBJECT_0;
+        if (!ended) TerminateProcess(process_.hProcess, 99);
+        WaitForSingleObject(process_.hProcess, 5000);
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+        process_ = {};
+        window_ = nullptr;
+        return ended;
+    }
+
+    HWND control(Control id) { return GetDlgItem(window_, id); }
+
+    RECT client_rect_of(Control id) {
+        RECT r{};
+        GetWindowRect(control(id), &r);
+        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+
+    bool engine_loaded() {
+        HMODULE modules[512];
+        DWORD needed = 0;
+        if (!EnumProcessModules(process_.hProcess, modules, sizeof modules, &needed)) return false;
+        for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 512; ++i) {
+            wchar_t name[MAX_PATH] = {};
+            GetModuleBaseNameW(process_.hProcess, modules[i], name, MAX_PATH);
+            if (_wcsicmp(name, L"Qor_SkinH_EL.dll") == 0) return true;
+        }
+        return false;
+    }
+
+    // The program's own directory with a trailing backslash, as the save directory shows it.
+    std::wstring program_directory() const { return program_.substr(0, program_.find_last_of(L'\\') + 1); }
+
+    std::wstring program_;
+    fs::path app_data_;
+    fs::path tool_directory_;
+    fs::path library_;
+    std::vector<char> carried_;
+    PROCESS_INFORMATION process_{};
+    HWND window_ = nullptr;
+};
+
+TEST_F(ProgramTest, WindowMatchesTheLayoutAndTheListOpens) {
+    ASSERT_TRUE(start(app_data_));
+    struct Case {
+        const char* name;
+        Control id;
+        int x, y, width, height;
+    } cases[] = {
+        {"caption_label", caption_label, 8, 16, 100, 104},
+        {"platform_list", platform_list, 104, 14, 216, 28},
+        {"link_box", link_box, 104, 52, 216, 32},
+        {"directory_box", directory_box, 104, 92, 216, 32},
+        {"parse_button", parse_button, 328, 6, 96, 36},
+        {"directory_button", directory_button, 328, 48, 96, 36},
+        {"service_button", service_button, 328, 92, 96, 36},
+        {"progress_bar", progress_bar, 8, 136, 416, 32},
+        {"hint_label", hint_label, 8, 184, 416, 40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_NE(control(c.id), nullptr);
+        RECT r = client_rect_of(c.id);
+        EXPECT_NEAR(r.left, c.x, 2);
+        EXPECT_NEAR(r.top, c.y, 2);
+        EXPECT_NEAR(r.right - r.left, c.width, 2);
+        EXPECT_NEAR(r.bottom - r.top, c.height, 2);
+    }
+    RECT outer{};
+    GetWindowRect(window_, &outer);
+    EXPECT_EQ(outer.right - outer.left, 442);
+    EXPECT_EQ(outer.bottom - outer.top, 270);
+    EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - 442) / 2, 1);
+    EXPECT_NEAR(outer.top, (GetSystemMetrics(SM_CYSCREEN) - 270) / 2, 1);
+
+    EXPECT_EQ(text_of(control(platform_list)), L"\x6296\x97F3");  // "抖音"
+    EXPECT_EQ(text_of(control(directory_box)), program_directory());
+    EXPECT_TRUE(engine_loaded());
+    Sleep(500);  // let the first paint settle
+    EXPECT_TRUE(save_screenshot(L"start"));
+
+    SendMessageW(control(platform_list), CB_SHOWDROPDOWN, TRUE, 0);
+    Sleep(500);
+    EXPECT_TRUE(SendMessageW(control(platform_list), CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_TRUE(save_screenshot(L"list_open"));
+    SendMessageW(control(platform_list), CB_SHOWDROPDOWN, FALSE, 0);
+    EXPECT_TRUE(stop());
+}
+
+TEST_F(ProgramTest, SecondStartFindsTheToolDirectoryAndRewritesTheLibrary) {
+    ASSERT_TRUE(start(app_data_));
+    EXPECT_TRUE(fs::is_directory(tool_directory_));
+    EXPECT_EQ(file_bytes(library_), carried_);
+    EXPECT_TRUE(engine_loaded());
+    ASSERT_TRUE(stop());
+
+    // Between the runs the file goes stale; the next start writes it afresh.
+    write_bytes(library_, {'M', 'Z', 'o', 'l', 'd'});
+    ASSERT_TRUE(start(app_data_));
+    EXPECT_EQ(file_bytes(library_), carried_);
+    EXPECT_TRUE(engine_loaded());
+    EXPECT_EQ(FindWindowW(L"#32770", message_caption), nullptr);
+    EXPECT_EQ(text_of(control(directory_box)), program_directory());
+    EXPECT_TRUE(stop());
+}
+
+TEST_F(ProgramTest, TamperedLibraryIsNotLoadedAndTheProgramGoesOn) {
+    fs::create_directories(tool_directory_);
+    std::vector<char> tampered = carried_;
+    tampered[tampered.size() / 2] ^= 0x5A;
+    write_bytes(library_, tampered);
+    // Held open for reading only, so that the program cannot replace it.
+    HANDLE hold = CreateFileW(library_.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(hold, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(start(app_data_));
+    EXPECT_FALSE(engine_loaded());
+    EXPECT_EQ(FindWindowW(L"#32770", message_caption), nullptr);
+    EXPECT_EQ(text_of(control(directory_box)), program_directory());
+    EXPECT_TRUE(save_screenshot(L"without_skin"));
+    EXPECT_TRUE(stop());
+    CloseHandle(hold);
+    EXPECT_EQ(file_bytes(library_), tampered);
+}
+
+TEST_F(ProgramTest, NoLibraryAnywhereEndsWithAMessageNamingFileAndFunction) {
+    // An all-users folder that does not exist: the tool directory cannot be made.
+    SetEnvironmentVariableW(L"common appdata", (app_data_ / L"missing" / L"deeper").wstring().c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + program_ + L"\"";
+    ASSERT_TRUE(CreateProcessW(program_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process_));
+    HWND box = wait_for([] { return FindWindowW(L"#32770", message_caption); });
+    ASSERT_NE(box, nullptr);
+    std::wstring text = text_of(GetDlgItem(box, 0xFFFF));
+    EXPECT_NE(text.find(L"Qor_SkinH_EL.dll"), std::wstring::npos) << text.size();
+    EXPECT_NE(text.find(L"SkinH_AttachRes"), std::wstring::npos);
+    Sleep(500);  // let the box paint its text
+    save_screenshot(L"engine_missing");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(WaitForSingleObject(process_.hProcess, 15000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    EXPECT_EQ(code, 1u);
+}
+
+TEST_F(ProgramTest, CancelledFolderChooserSetsTheProgramDirectory) {
+    ASSERT_TRUE(start(app_data_));
+    SetWindowTextW(control(directory_box), L"C:\\elsewhere\\");
+    PostMessageW(control(directory_button), BM_CLICK, 0, 0);
+    DWORD process_id = process_.dwProcessId;
+    // The folder chooser: a dialog of the program that is not the message box.
+    struct Search {
+        DWORD process;
+        HWND found;
+    };
+    HWND chooser = wait_for([&] {
+        Search search{process_id, nullptr};
+        EnumWindows(
+            [](HWND w, LPARAM context) -> BOOL {
+                auto* state = reinterpret_cast<Search*>(context);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                wchar_t class_name[16] = {};
+                GetClassNameW(w, class_name, 16);
+                if (owner != state->process || wcscmp(class_name, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+                state->found = w;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    });
+    ASSERT_NE(chooser, nullptr);
+    Sleep(300);
+    save_screenshot(L"folder_chooser");
+    PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
+
+    HWND box = wait_for([] { return FindWindowW(L"#32770", message_caption); });
+    ASSERT_NE(box, nullptr);
+    // "已更改成功！保存目录：" and the program's directory.
+    EXPECT_EQ(text_of(GetDlgItem(box, 0xFFFF)),
+              L"\x5DF2\x66F4\x6539\x6210\x529F\xFF01\x4FDD\x5B58\x76EE\x5F55\xFF1A" + program_directory());
+    Sleep(300);
+    save_screenshot(L"directory_changed");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_NE(wait_for([&] { return FindWindowW(L"#32770", message_caption) ? nullptr : window_; }, 10000), nullptr);
+    EXPECT_EQ(text_of(control(directory_box)), program_directory());
+    EXPECT_TRUE(stop());
+}
+
+}  // namespace
