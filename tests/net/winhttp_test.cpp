@@ -10,6 +10,7 @@
 
 #include "base/system.h"
 #include "base/text.h"
+#include "net/request_object_win.h"
 #include "net/web_request.h"
 
 namespace {
@@ -273,6 +274,20 @@ TEST_F(WinHttp, ProxyWithBasicCredentials) {
             EXPECT_EQ(header_line(echo, "Proxy-Authorization"), Text());
         }
     }
+}
+
+TEST_F(WinHttp, SuppliedObjectServesSeveralRequestsAndStaysWithTheCaller) {
+    ScopedCom com;
+    AutomationObject object;
+    ASSERT_TRUE(object_create(object, "WinHttp.WinHttpRequest.5.1"));
+    for (const char* path : {"/echo?call=1", "/echo?call=2"}) {
+        SCOPED_TRACE(path);
+        Echo echo = parse_echo(
+            web_request({.url = server.url("https", path), .request_object = winhttp_request_object(object)}));
+        EXPECT_EQ(echo.request_line, text_concat("GET ", path, " HTTP/1.1"));
+    }
+    EXPECT_FALSE(object_is_empty(object));
+    EXPECT_EQ(object_get_real(object, "Status"), 200);
 }
 
 TEST_F(WinHttp, CertificatesAreChecked) {
