@@ -2,6 +2,8 @@
 
 #include "base/codepage_platform.h"
 
+#include <cstdint>
+
 namespace {
 
 constexpr char16_t question_mark = u'?';
@@ -33,6 +35,15 @@ std::u16string decode_by_character(std::string_view bytes) {
     return out;
 }
 
+// Plain ASCII is the same in GBK and UTF-16 and is most of what crosses the
+// boundary (addresses, headers, JSON), so it skips the converters.
+template <typename Char>
+bool is_ascii(std::basic_string_view<Char> s) {
+    for (Char c : s)
+        if (static_cast<std::uint32_t>(c) >= 0x80) return false;
+    return true;
+}
+
 bool has_private_use(const std::u16string& s) {
     for (char16_t c : s)
         if (is_private_use(c)) return true;
@@ -55,6 +66,7 @@ void encode_run(std::u16string_view run, std::string& out) {
 
 std::u16string gbk_to_utf16(const Text& t) {
     if (t.empty()) return {};
+    if (is_ascii(std::string_view(t.bytes()))) return std::u16string(t.bytes().begin(), t.bytes().end());
     auto whole = codepage_platform::decode_936(t.bytes());
     if (whole && !has_private_use(*whole)) return *whole;
     return decode_by_character(t.bytes());
@@ -64,6 +76,7 @@ std::u16string gbk_to_utf16(const Text& t) {
 // private-use characters become "?" here so both platforms agree on them.
 Text utf16_to_gbk(std::u16string_view s) {
     s = s.substr(0, s.find(u'\0'));
+    if (is_ascii(s)) return Text(std::string(s.begin(), s.end()));
     std::string out;
     std::size_t run_start = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
