@@ -30,6 +30,7 @@ import os
 import signal
 import socket
 import ssl
+import struct
 import subprocess
 import sys
 import threading
@@ -150,6 +151,66 @@ def answer_large(handler):
     return None
 
 
+def download_body(size):
+    """The body of the /download paths: byte i is i % 251, as for /large."""
+    return (bytes(range(251)) * (size // 251 + 1))[:size]
+
+
+def send_download(handler, announce_length, send_bytes, ms=0):
+    """Sends a 200 video answer; the body goes out in up to 50 pieces over ms milliseconds."""
+    size = query_int(handler, "size", 100000)
+    body = download_body(size)
+    handler.send_response(200)
+    handler.send_header("Content-Type", "video/mp4")
+    if announce_length:
+        handler.send_header("Content-Length", str(size))
+    handler.send_header("Connection", "close")
+    handler.end_headers()
+    handler.close_connection = True
+    body = body[:send_bytes(size)]
+    pieces = 50 if ms > 0 else 1
+    step = max(1, -(-len(body) // pieces))
+    for start in range(0, len(body), step):
+        handler.wfile.write(body[start:start + step])
+        handler.wfile.flush()
+        if ms > 0:
+            time.sleep(ms / 1000.0 / pieces)
+            RECORDER.touch()
+
+
+def answer_download(handler):
+    # The whole body with its length; ?ms=N spreads it over N milliseconds.
+    send_download(handler, True, lambda size: size, query_int(handler, "ms", 0))
+    return None
+
+
+def answer_download_unknown_length(handler):
+    # No Content-Length: the end of the body is the end of the connection.
+    send_download(handler, False, lambda size: size, query_int(handler, "ms", 0))
+    return None
+
+
+def answer_download_short(handler):
+    # Announces the whole length, sends half, then closes the connection in order.
+    send_download(handler, True, lambda size: size // 2)
+    time.sleep(0.2)
+    return None
+
+
+def answer_download_reset(handler):
+    # Announces the whole length, sends half, then resets the connection.
+    send_download(handler, True, lambda size: size // 2)
+    time.sleep(0.2)
+    handler.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+    handler.connection.close()
+    return None
+
+
+def answer_download_missing(handler):
+    page = b"<html><head><title>404 Not Found</title></head><body><h1>Not Found</h1></body></html>"
+    return 404, [("Content-Type", "text/html")], page
+
+
 def answer_log(handler):
     clear = query_values(handler, "clear", "0")[0] == "1"
     records = RECORDER.snapshot(clear)
@@ -166,6 +227,11 @@ HANDLERS = {
     "/slow": answer_slow,
     "/stall": answer_stall,
     "/large": answer_large,
+    "/download": answer_download,
+    "/download/unknown-length": answer_download_unknown_length,
+    "/download/short": answer_download_short,
+    "/download/reset": answer_download_reset,
+    "/download/missing": answer_download_missing,
     "/_log": answer_log,
 }
 
