@@ -9,6 +9,8 @@
 
 // The progress bar's writes, carried out by the window layer. The download calls
 // these only on the user-interface thread, in the order the worker made them.
+// A position can exceed the maximum when a server sends more than it announced;
+// the bar is expected to hold it at its maximum, as a progress control does.
 class ProgressTarget {
 public:
     virtual ~ProgressTarget() = default;

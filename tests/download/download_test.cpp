@@ -63,8 +63,9 @@ bool exists(const Text& path) { return GetFileAttributesW(wide(path).c_str()) !=
 class DownloadTest : public testing::Test {
 protected:
     void SetUp() override {
-        server_ = test_server_http();
-        ASSERT_FALSE(server_.empty()) << "the test server's address is not known";
+        server_ = test_server_address("http");
+        secure_server_ = test_server_address("https");
+        ASSERT_FALSE(server_.empty() || secure_server_.empty()) << "the test server's address is not known";
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         folder_ = temp + std::wstring(L"mirevo-download-") + std::to_wstring(GetCurrentProcessId()) + L"-" +
@@ -81,9 +82,9 @@ protected:
     }
 
     // Each address is new to the platform's cache, so every call really transfers.
-    Text url(const char* path_and_query) const {
+    Text url(const char* path_and_query, bool secure = false) const {
         Text separator = text_find(path_and_query, "?") > 0 ? "&" : "?";
-        return text_concat(server_, path_and_query, separator,
+        return text_concat(secure ? secure_server_ : server_, path_and_query, separator,
                            "fresh=", to_text(static_cast<int>(GetCurrentProcessId())), "-", to_text(++calls_));
     }
     Text path(const Text& name) const { return text_concat(folder_text(), "\\", name); }
@@ -103,6 +104,7 @@ protected:
     }
 
     Text server_;
+    Text secure_server_;
     mutable int calls_ = 0;
     std::wstring folder_;
     RecordingTarget target_;
@@ -152,7 +154,7 @@ TEST_F(DownloadTest, TwoDownloadsInARowEachWriteTheirOwnFile) {
     ASSERT_TRUE(
         download_with_progress(url("/download?size=1000"), path("1.mp4"), window_id, control_id, true, target_));
     ASSERT_TRUE(
-        download_with_progress(url("/download?size=2000"), path("2.mp4"), window_id, control_id, true, target_));
+        download_with_progress(url("/download?size=2000", true), path("2.mp4"), window_id, control_id, true, target_));
     EXPECT_EQ(last_download_status(), 0);
     EXPECT_EQ(read_file(path("1.mp4")), served_body(1000));
     EXPECT_EQ(read_file(path("2.mp4")), served_body(2000));
@@ -169,6 +171,7 @@ TEST_F(DownloadTest, FailuresLeaveNoFileBehind) {
         {"404 with an error page", "/download/missing"},
         {"body cut short by an orderly close", "/download/short?size=200000"},
         {"connection reset mid-body", "/download/reset?size=200000"},
+        {"server that never answers", "/stall?s=20"},
         {"file address", "file:///C:/windows/win.ini"},
         {"other scheme", "ftp://localhost/v.mp4"},
     };
