@@ -160,6 +160,13 @@ TEST_F(DownloadTest, TwoDownloadsInARowEachWriteTheirOwnFile) {
     EXPECT_EQ(read_file(path("2.mp4")), served_body(2000));
 }
 
+// Video addresses often redirect; the status that counts is the final one.
+TEST_F(DownloadTest, FollowsARedirectToTheVideo) {
+    ASSERT_TRUE(download_with_progress(url("/redirect?code=302&to=%2Fdownload%3Fsize%3D5000"), path("v.mp4"), window_id,
+                                       control_id, true, target_));
+    EXPECT_EQ(read_file(path("v.mp4")), served_body(5000));
+}
+
 // Each failure returns false, stores a failure code, and leaves the folder as it
 // was: no file at the target and no temporary file beside it.
 TEST_F(DownloadTest, FailuresLeaveNoFileBehind) {
