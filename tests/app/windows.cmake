@@ -14,7 +14,7 @@ add_dependencies(app_win_tests mirevo_skin_engine)
 # The driver of the real program: one test run that starts mirevo.exe several
 # times. Screenshots land in the build tree.
 add_executable(app_gui_driver win/gui_driver.cpp)
-target_link_libraries(app_gui_driver PRIVATE gtest_main mirevo_warnings psapi)
+target_link_libraries(app_gui_driver PRIVATE gtest_main mirevo_warnings psapi version)
 target_include_directories(app_gui_driver PRIVATE "${PROJECT_SOURCE_DIR}")
 add_dependencies(app_gui_driver mirevo)
 

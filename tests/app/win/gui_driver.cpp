@@ -170,6 +170,54 @@ protected:
     HWND window_ = nullptr;
 };
 
+// The program file's own resources, read without running it.
+TEST(ProgramFile, CarriesManifestIconVersionAndTheEngine) {
+    std::wstring program = env(L"MIREVO_PROGRAM");
+    HMODULE file = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(file, nullptr);
+    auto resource = [&](LPCWSTR name, LPCWSTR type) {
+        HRSRC found = FindResourceW(file, name, type);
+        if (!found) return std::string();
+        const char* bytes = static_cast<const char*>(LockResource(LoadResource(file, found)));
+        return bytes ? std::string(bytes, SizeofResource(file, found)) : std::string();
+    };
+
+    std::string manifest = resource(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
+
+    // One icon of 256 x 256 pixels at 32 bits, stored as PNG.
+    std::string group = resource(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+    ASSERT_EQ(group.size(), 6u + 14u);
+    EXPECT_EQ(group[4], 1);                                 // count
+    EXPECT_EQ(group[6], 0);                                 // width 256
+    EXPECT_EQ(group[7], 0);                                 // height 256
+    EXPECT_EQ(static_cast<unsigned char>(group[12]), 32u);  // bits per pixel
+    int icon_id = static_cast<unsigned char>(group[18]) | (static_cast<unsigned char>(group[19]) << 8);
+    std::string icon = resource(MAKEINTRESOURCEW(icon_id), MAKEINTRESOURCEW(3));  // RT_ICON
+    EXPECT_EQ(icon.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+
+    // The engine it carries is the library that was built.
+    std::vector<char> built = file_bytes(env(L"MIREVO_SKIN_ENGINE"));
+    EXPECT_EQ(resource(MAKEINTRESOURCEW(101), MAKEINTRESOURCEW(10)), std::string(built.begin(), built.end()));
+    FreeLibrary(file);
+
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(program.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<char> version(size);
+    ASSERT_TRUE(GetFileVersionInfoW(program.c_str(), 0, size, version.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixed_size = 0;
+    ASSERT_TRUE(VerQueryValueW(version.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixed_size));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    wchar_t* product = nullptr;
+    UINT product_size = 0;
+    ASSERT_TRUE(VerQueryValueW(version.data(), L"\\StringFileInfo\\080404B0\\ProductName",
+                               reinterpret_cast<void**>(&product), &product_size));
+    EXPECT_STREQ(product, L"Mirevo");
+}
+
 TEST_F(ProgramTest, WindowMatchesTheLayoutAndTheListOpens) {
     ASSERT_TRUE(start(app_data_));
     struct Case {

@@ -202,6 +202,9 @@ TEST_F(ToolDirectoryTest, FirstStartMakesTheToolDirectoryAndAttachesTheSkin) {
     StartOutcome outcome = start_once();
     EXPECT_EQ(read_file(library_path_), carried_skin_engine());
     EXPECT_TRUE(engine_in_process());
+    // Once the engine is in, later loads by bare name no longer look in the tool directory.
+    wchar_t dll_directory[MAX_PATH] = {};
+    EXPECT_EQ(GetDllDirectoryW(MAX_PATH, dll_directory), 0u);
     EXPECT_TRUE(outcome.messages.empty());
     EXPECT_EQ(outcome.directory_box_text, text_concat(run_directory(), "\\"));
 }
