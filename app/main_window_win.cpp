@@ -5,7 +5,6 @@
 #include <shlobj.h>
 
 #include <cstring>
-#include <iterator>
 #include <string>
 
 #include "app/font_choice.h"
@@ -25,6 +24,18 @@ std::wstring wide(const Text& t) {
 }
 
 Text narrow(const wchar_t* s, std::size_t n) { return utf16_to_gbk(std::u16string(s, s + n)); }
+
+// One control of the layout, in client coordinates. text is GBK.
+struct ControlLayout {
+    Control id;
+    const wchar_t* window_class;
+    DWORD style;
+    DWORD extended_style;
+    int x, y, width, height;
+    const char* text;
+    // Buttons use the 18-pixel face; everything else the 20-pixel one.
+    bool button_font;
+};
 
 constexpr DWORD child = WS_CHILD | WS_VISIBLE;
 constexpr DWORD edit_style = child | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
@@ -122,11 +133,6 @@ void put_clipboard(UINT format, const void* data, std::size_t size) {
 }
 
 }  // namespace
-
-const ControlLayout* control_layouts(int* count) {
-    *count = static_cast<int>(std::size(layouts));
-    return layouts;
-}
 
 MainWindow::~MainWindow() {
     if (window_ && IsWindow(window_)) DestroyWindow(window_);

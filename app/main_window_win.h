@@ -12,20 +12,6 @@
 constexpr int main_window_width = 442;
 constexpr int main_window_height = 270;
 
-// One control of the layout, in client coordinates. text is GBK.
-struct ControlLayout {
-    Control id;
-    const wchar_t* window_class;
-    DWORD style;
-    DWORD extended_style;
-    int x, y, width, height;
-    const char* text;
-    // Buttons use the 18-pixel face; everything else the 20-pixel one.
-    bool button_font;
-};
-
-const ControlLayout* control_layouts(int* count);
-
 // Owns one font handle.
 class ScopedFont {
 public:
