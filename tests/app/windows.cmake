@@ -30,5 +30,6 @@ mirevo_windows_path(driver_scratch "${CMAKE_CURRENT_BINARY_DIR}/gui_scratch")
 add_test(NAME app_gui_driver
   COMMAND "${CMAKE_CURRENT_SOURCE_DIR}/gui_driver.sh" "${PROJECT_BINARY_DIR}/wine"
           "$<TARGET_FILE:app_gui_driver>" "${app_screenshots}")
-set_tests_properties(app_gui_driver PROPERTIES TIMEOUT 300 ENVIRONMENT
+# It runs alone, so that no other window spoils its screenshots.
+set_tests_properties(app_gui_driver PROPERTIES RUN_SERIAL TRUE TIMEOUT 300 ENVIRONMENT
   "MIREVO_PROGRAM=${driver_program};MIREVO_SKIN_ENGINE=${driver_engine};MIREVO_SCREENSHOTS=${driver_screenshots};MIREVO_SCRATCH=${driver_scratch}")

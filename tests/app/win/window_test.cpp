@@ -239,7 +239,13 @@ TEST_F(MainWindowTest, MessageBoxHasTheCaptionNoOwnerAndBlocksTheWholeProgram) {
     HWND main = window_.handle();
     std::thread watcher([&] {
         for (int tries = 0; tries < 200 && !seen.found; ++tries) {
-            HWND box = FindWindowW(L"#32770", L"\x4FE1\x606F\xFF1A");  // "信息："
+            // "信息：", of this process: other programs may show boxes of that name.
+            HWND box = nullptr;
+            while ((box = FindWindowExW(nullptr, box, L"#32770", L"\x4FE1\x606F\xFF1A")) != nullptr) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(box, &owner);
+                if (owner == GetCurrentProcessId()) break;
+            }
             if (!box) {
                 Sleep(50);
                 continue;
