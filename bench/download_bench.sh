@@ -3,14 +3,18 @@
 # server, through download_with_progress and through a bare URLDownloadToFileW
 # call, several runs of each in turn, each run a process of its own. Prints each
 # run, the medians and the ratio of the median times.
-# usage: bench/download_bench.sh BUILD_DIR [RUNS] [MEGABYTES]
-#   BUILD_DIR  a Windows build tree with the download_bench target built
+# usage: bench/download_bench.sh BUILD_DIR [RUNS] [MEGABYTES] [http|https]
+#   BUILD_DIR  a Windows build tree with the download_bench target built (and
+#              trust_ca, for https)
 #   RUNS       runs of each kind (default 5)
 #   MEGABYTES  size of the file (default 200)
+#   SCHEME     http (default) or https, with the test CA trusted by the prefix
 set -euo pipefail
 build=$(realpath "$1")
 runs=${2:-5}
 megabytes=${3:-200}
+scheme=${4:-http}
+case $scheme in http | https) ;; *) echo "scheme must be http or https" >&2; exit 2 ;; esac
 bytes=$((megabytes * 1024 * 1024))
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 state=$build/bench_server
@@ -18,7 +22,7 @@ certs=$build/bench_certs
 "$root/tools/test_ca/make_certs.sh" "$certs" >/dev/null
 python3 "$root/tools/test_server/test_server.py" start --state "$state" --certs "$certs" >/dev/null
 trap 'python3 "$root/tools/test_server/test_server.py" stop --state "$state"' EXIT
-port=$(sed -n 's/^http_port=//p' "$state/server.env")
+port=$(sed -n "s/^${scheme}_port=//p" "$state/server.env")
 
 # The file goes to the prefix's temporary folder; /large streams its body
 # without holding it in memory.
@@ -26,18 +30,21 @@ file='C:\windows\temp\mirevo-download-bench.bin'
 results=$(mktemp)
 run_all() {
   local run mode
+  if [ "$scheme" = https ]; then
+    "$root/tools/wine-run.sh" "$build/wine" "$build/tests/net/trust_ca.exe" "Z:${certs//\//\\}\\ca.der" || return 1
+  fi
   for run in $(seq 1 "$runs"); do
     for mode in progress bare; do
       # A fresh address per run keeps the platform's cache out of the figures.
       "$root/tools/wine-run.sh" "$build/wine" "$build/bench/download_bench.exe" "$mode" \
-        "http://localhost:$port/large?bytes=$bytes&run=$run-$mode-$RANDOM" "$file" "$bytes" | tr -d '\r' |
+        "$scheme://localhost:$port/large?bytes=$bytes&run=$run-$mode-$RANDOM" "$file" "$bytes" | tr -d '\r' |
         tee -a "$results"
     done
   done
 }
-echo "download of $megabytes MB ($bytes bytes) from http://localhost:$port/large, $runs runs of each"
+echo "download of $megabytes MB ($bytes bytes) from $scheme://localhost:$port/large, $runs runs of each"
 export -f run_all
-export root build port bytes file runs results
+export root build port bytes file runs results scheme certs
 "$root/tools/wine-session.sh" "$build/wine" bash -c run_all
 python3 - "$results" <<'PY'
 import statistics, sys
