@@ -6,6 +6,7 @@
 
 #include "app/events.h"
 #include "app/main_window_win.h"
+#include "app/parse_platform_win.h"
 #include "app/startup_platform_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -15,7 +16,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     MainWindow window;
     if (!window.create(instance)) return 1;
     WindowsStartupPlatform platform;
-    MainWindowEvents events(window, platform);
+    WindowsParsePlatform parse_platform(window);
+    MainWindowEvents events(window, platform, parse_platform);
     window.set_events(&events);
     events.created();
     window.show();

@@ -13,12 +13,13 @@ set(MIREVO_SKIN_ENGINE_FILE "${MIREVO_SKIN_ENGINE_DIR}/Qor_SkinH_EL.dll")
 # The window layer and the Windows start-up platform, shared by the program and its tests.
 add_library(mirevo_app_windows STATIC
   main_window_win.cpp
+  parse_platform_win.cpp
   payload_win.cpp
   skin_loader_win.cpp
   startup_platform_win.cpp
 )
 target_link_libraries(mirevo_app_windows
-  PUBLIC mirevo_app_core mirevo_download comctl32 shell32 ole32 gdi32 user32
+  PUBLIC mirevo_app_core mirevo_download mirevo_net comctl32 shell32 ole32 gdi32 user32
   PRIVATE mirevo_warnings)
 
 # The icon is drawn at build time by a committed script.

@@ -70,6 +70,12 @@ ByteArray read_file(const Text& path) {
 
 void process_events() {}
 
+int current_milliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int>(now.tv_nsec / 1000000);
+}
+
 DateTime current_time() {
     std::time_t now = std::time(nullptr);
     std::tm local{};

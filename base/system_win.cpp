@@ -100,6 +100,12 @@ void process_events() {
     }
 }
 
+int current_milliseconds() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return now.wMilliseconds;
+}
+
 DateTime current_time() {
     SYSTEMTIME now;
     GetLocalTime(&now);

@@ -8,6 +8,9 @@
 // The local date and time now, to the whole second.
 DateTime current_time();
 
+// The milliseconds field of the local clock now, 0 to 999.
+int current_milliseconds();
+
 // Parses "year-month-day hour:minute:second" (or a date alone). Anything that is not
 // a valid date between the years 100 and 9999 gives 100-01-01 00:00:00.
 DateTime to_time(const Text& t);
