@@ -45,6 +45,10 @@ bool is_connection_keep_alive(const Text& line) {
     return text_compare(header_name(line), "Connection") == 0 && text_compare(header_value(line), "keep-alive") == 0;
 }
 
+// The url goes into the Referer line as it is, except for line breaks: a pasted
+// link holding CR or LF would otherwise add header lines of its own choosing.
+Text single_line(const Text& url) { return text_replace(text_replace(url, "\r"), "\n"); }
+
 }  // namespace
 
 Text append_default_headers(const Text& headers, int method, const Text& url) {
@@ -53,7 +57,7 @@ Text append_default_headers(const Text& headers, int method, const Text& url) {
         if (row.post_only && method != post_method) continue;
         if (text_find(out, row.search, 1, true) != -1) continue;
         out = text_concat(out, line_break, row.line);
-        if (text_compare(row.search, "Referer:") == 0) out = text_concat(out, url);
+        if (text_compare(row.search, "Referer:") == 0) out = text_concat(out, single_line(url));
     }
     return out;
 }

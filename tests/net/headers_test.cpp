@@ -54,6 +54,12 @@ TEST(AppendDefaultHeaders, AddsOnlyTheLinesWhoseNamesAreAbsent) {
     }
 }
 
+TEST(AppendDefaultHeaders, ALineBreakInTheUrlCannotAddHeaderLines) {
+    Text headers = append_default_headers("User-Agent: UA", 0, "https://h/p\r\nCookie: stolen=1\n");
+    EXPECT_EQ(headers, lines({"User-Agent: UA", "Accept: */*", "Referer: https://h/pCookie: stolen=1",
+                              "Accept-Language: zh-cn"}));
+}
+
 TEST(NormaliseHeaderText, CapitalisesNamePartsAndDropsLinesWithoutColon) {
     struct Case {
         Text headers;
