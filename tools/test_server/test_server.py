@@ -328,10 +328,10 @@ class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, name, handler, tls_context=None):
+    def __init__(self, name, handler, tls_context=None, port=0):
         self.name = name
         self.tls_context = tls_context
-        super().__init__(("127.0.0.1", 0), handler)
+        super().__init__(("127.0.0.1", port), handler)
 
     def finish_request(self, request, client_address):
         # The TLS handshake runs on the connection's own thread, so a client that
