@@ -1,79 +1,32 @@
-// MD5 where the platform offers no cryptographic service to the program: the
-// algorithm of RFC 1321, written out.
-#include <array>
-#include <cstdint>
+// MD5 through OpenSSL's digest interface.
+#include <openssl/evp.h>
+
+#include <memory>
 
 #include "app/md5.h"
 
 namespace {
 
-constexpr std::array<std::uint32_t, 64> sines = {
-    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
-    0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
-    0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
-    0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
-    0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
-    0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
-    0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
-    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391,
+struct DigestContextDelete {
+    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
 };
-
-constexpr std::array<int, 16> shifts = {7, 12, 17, 22, 5, 9, 14, 20, 4, 11, 16, 23, 6, 10, 15, 21};
-
-std::uint32_t rotate_left(std::uint32_t v, int n) { return (v << n) | (v >> (32 - n)); }
-
-void process_block(std::array<std::uint32_t, 4>& state, const std::uint8_t* block) {
-    std::uint32_t words[16];
-    for (int i = 0; i < 16; ++i)
-        words[i] = block[i * 4] | (block[i * 4 + 1] << 8) | (block[i * 4 + 2] << 16) |
-                   (static_cast<std::uint32_t>(block[i * 4 + 3]) << 24);
-    std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
-    for (int i = 0; i < 64; ++i) {
-        std::uint32_t f;
-        int g;
-        if (i < 16) {
-            f = (b & c) | (~b & d);
-            g = i;
-        } else if (i < 32) {
-            f = (d & b) | (~d & c);
-            g = (5 * i + 1) % 16;
-        } else if (i < 48) {
-            f = b ^ c ^ d;
-            g = (3 * i + 5) % 16;
-        } else {
-            f = c ^ (b | ~d);
-            g = (7 * i) % 16;
-        }
-        std::uint32_t next = b + rotate_left(a + f + sines[i] + words[g], shifts[(i / 16) * 4 + i % 4]);
-        a = d;
-        d = c;
-        c = b;
-        b = next;
-    }
-    state[0] += a;
-    state[1] += b;
-    state[2] += c;
-    state[3] += d;
-}
 
 }  // namespace
 
 Text md5_hex(const ByteArray& bytes) {
-    std::array<std::uint32_t, 4> state = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
-    ByteArray message = bytes;
-    std::uint64_t bit_length = static_cast<std::uint64_t>(bytes.size()) * 8;
-    message.push_back(0x80);
-    while (message.size() % 64 != 56) message.push_back(0);
-    for (int i = 0; i < 8; ++i) message.push_back(static_cast<std::uint8_t>(bit_length >> (8 * i)));
-    for (std::size_t at = 0; at < message.size(); at += 64) process_block(state, message.data() + at);
+    std::unique_ptr<EVP_MD_CTX, DigestContextDelete> context(EVP_MD_CTX_new());
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (!context || EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1 ||
+        EVP_DigestUpdate(context.get(), bytes.data(), bytes.size()) != 1 ||
+        EVP_DigestFinal_ex(context.get(), digest, &size) != 1)
+        return Text();
 
     static const char digits[] = "0123456789abcdef";
     std::string hex;
-    for (std::uint32_t word : state)
-        for (int i = 0; i < 4; ++i) {
-            auto byte = static_cast<std::uint8_t>(word >> (8 * i));
-            hex += digits[byte >> 4];
-            hex += digits[byte & 15];
-        }
+    for (unsigned int i = 0; i < size; ++i) {
+        hex += digits[digest[i] >> 4];
+        hex += digits[digest[i] & 15];
+    }
     return hex;
 }
