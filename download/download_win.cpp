@@ -122,9 +122,14 @@ public:
     HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return E_NOTIMPL; }
 
-    HRESULT STDMETHODCALLTYPE OnProgress(ULONG bytes_so_far, ULONG total_bytes, ULONG, LPCWSTR) override {
+    // Each request sent counts as activity, so an address that redirects for ever
+    // would never stall: the platform follows the redirects itself and reports
+    // only the requests (wine reports no redirect status). The download is given
+    // up once it has sent more requests than a first one and its redirects need.
+    HRESULT STDMETHODCALLTYPE OnProgress(ULONG bytes_so_far, ULONG total_bytes, ULONG status, LPCWSTR) override {
         job_.last_activity = GetTickCount();
         if (job_.outcome.load() == Outcome::abandoned) return E_ABORT;
+        if (status == BINDSTATUS_SENDINGREQUEST && ++requests_sent_ > max_requests) return E_ABORT;
         job_.post(message_set_position, progress_position(bytes_so_far, total_bytes));
         return S_OK;
     }
@@ -168,8 +173,12 @@ private:
     }
 
     DownloadJob& job_;
+    // Ten redirects, as WinHTTP follows, with room for a platform that reports a
+    // request twice.
+    static constexpr int max_requests = 2 * (1 + 10);
     unsigned long http_status_ = 0;
     long long announced_length_ = -1;
+    int requests_sent_ = 0;
 };
 
 // The calling thread's last error as a failure code; never a success.
