@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 fonts-wine xvfb xauth fonts-arphic-ukai imagemagick
   openssl python3
-  libcurl4-openssl-dev libssl-dev
+  libcurl4-openssl-dev libssl-dev curl time
 )
 
 missing=()
