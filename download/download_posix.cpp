@@ -218,7 +218,7 @@ std::int32_t run_download(const DownloadState& state, ProgressTarget& target, Tr
     if (!part.valid()) return download_file_error;
 
     Transfer transfer{part, target, monitor, state.show_progress, state.window_id, state.control_id, stall_limit};
-    std::int32_t result = transfer_to(native_path(state.url), transfer);
+    std::int32_t result = transfer_to(curl_address(native_path(state.url), false), transfer);
     if (result == 0 && !part.settle(file_name)) result = download_file_error;
     return result;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 struct CurlEasyDelete {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
@@ -38,4 +39,23 @@ inline void curl_apply_common_settings(CURL* handle) {
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
     const char* ca_file = std::getenv("MIREVO_CA_FILE");
     if (ca_file && *ca_file) curl_easy_setopt(handle, CURLOPT_CAINFO, ca_file);
+}
+
+// A UTF-8 address as curl takes it: the bytes that cannot stand in an address
+// (controls, space, DEL, every non-ASCII byte, and "#" unless it may start a
+// fragment) percent-encoded instead of refused.
+inline std::string curl_address(const std::string& utf8, bool escape_hash) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (char byte : utf8) {
+        auto c = static_cast<unsigned char>(byte);
+        if (c <= 0x20 || c >= 0x7F || (escape_hash && c == '#')) {
+            out += '%';
+            out += digits[c >> 4];
+            out += digits[c & 15];
+        } else {
+            out += byte;
+        }
+    }
+    return out;
 }

@@ -43,23 +43,9 @@ constexpr int credentials_for_proxy = 1;
 
 std::string utf8(const Text& t) { return utf16_to_utf8(gbk_to_utf16(t)); }
 
-// The address as curl takes it: UTF-8, with the bytes that cannot stand in an
-// address percent-encoded (controls, space, "#", DEL and every non-ASCII byte),
-// as WinHTTP escapes a raw share link placed after "url=".
-std::string request_address(const Text& url) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : utf8(url)) {
-        if (c <= 0x20 || c == '#' || c >= 0x7F) {
-            out += '%';
-            out += digits[c >> 4];
-            out += digits[c & 15];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
+// A raw share link placed after "url=" is data: "#" in it is escaped too, as
+// WinHTTP escapes it, instead of cutting the address there.
+std::string request_address(const Text& url) { return curl_address(utf8(url), true); }
 
 // A header name must be an HTTP token; a value must not hold a line break, which
 // would start a header line of the caller's making.
