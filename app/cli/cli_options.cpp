@@ -106,8 +106,8 @@ std::string cli_help_text() {
            "  -h, --help       show this help and exit\n"
            "\n"
            "Progress goes to standard error: one updating line on a terminal, plain lines\n"
-           "otherwise. Ctrl-C stops the download and removes the partial file.\n"
+           "otherwise. Ctrl-C (or SIGTERM) stops the download and removes the partial file.\n"
            "\n"
            "Exit status: 0 downloaded; 1 the link could not be parsed or the download\n"
-           "failed; 2 bad usage; 130 stopped with Ctrl-C.\n";
+           "failed; 2 bad usage; 130 stopped with Ctrl-C (143 with SIGTERM).\n";
 }

@@ -12,7 +12,8 @@
 // Set from a signal handler: a request to stop, and whether a download runs
 // (outside one, the handler ends the program at once, as nothing needs undoing).
 struct StopSignal {
-    volatile std::sig_atomic_t stop_requested = 0;
+    volatile std::sig_atomic_t stop_requested = 0;  // the number of the signal that asked
+
     volatile std::sig_atomic_t downloading = 0;
 };
 

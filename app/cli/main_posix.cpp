@@ -17,16 +17,18 @@ namespace {
 constexpr int exit_succeeded = 0;
 constexpr int exit_failed = 1;
 constexpr int exit_bad_usage = 2;
-constexpr int exit_interrupted = 128 + SIGINT;
+// A download stopped by a signal ends as the shell reports a program the signal
+// ended: 128 and the signal's number (130 for Ctrl-C).
+constexpr int exit_signalled = 128;
 
 StopSignal* stop_signal = nullptr;
 
-// During a download Ctrl-C asks the download to stop, so that it removes its
-// part file; at any other time there is nothing to undo and the program ends
-// at once, the default way.
-void on_interrupt(int signal_number) {
+// During a download Ctrl-C (or a termination request) asks the download to
+// stop, so that it removes its part file; at any other time there is nothing to
+// undo and the program ends at once, the default way.
+void on_stop_signal(int signal_number) {
     if (stop_signal && stop_signal->downloading) {
-        stop_signal->stop_requested = 1;
+        stop_signal->stop_requested = signal_number;
         return;
     }
     std::signal(signal_number, SIG_DFL);
@@ -51,15 +53,18 @@ int main(int argc, char** argv) {
     StopSignal stop;
     stop_signal = &stop;
     struct sigaction action {};
-    action.sa_handler = on_interrupt;
+    action.sa_handler = on_stop_signal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    // A closed output pipe must not end the program halfway; writes just fail.
+    std::signal(SIGPIPE, SIG_IGN);
 
     TerminalProgress progress(stderr, isatty(STDERR_FILENO) != 0);
     CliWindow window(arguments.options, stdout, stderr);
     CliParsePlatform platform(progress, stop);
     parse_and_download(window, platform);
 
-    if (platform.stopped()) return exit_interrupted;
+    if (platform.stopped()) return exit_signalled + stop.stop_requested;
     return window.succeeded() ? exit_succeeded : exit_failed;
 }

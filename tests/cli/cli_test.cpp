@@ -287,22 +287,32 @@ TEST_F(CliProgram, WithoutDirTheVideoGoesIntoTheCurrentFolder) {
     EXPECT_TRUE(std::regex_match(names[0], std::regex("\xE6\x8A\x96\xE9\x9F\xB3-[0-9]{13}\\.mp4"))) << names[0];
 }
 
+// Ctrl-C, or a termination request, stops a running download: the part file
+// goes, the failure is printed, and the exit status says which signal it was.
 TEST_F(CliProgram, CtrlCStopsTheDownloadAndRemovesThePartialFile) {
-    pid_t pid = start({"--dir", folder.path(), link("ok", "size=30000000&ms=30000")});
-    ASSERT_GT(pid, 0);
-    // Wait for the part file, so that the interrupt lands mid-download.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (folder.names().empty() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ASSERT_EQ(folder.names().size(), 1u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    auto interrupted = std::chrono::steady_clock::now();
-    kill(pid, SIGINT);
-    ProgramRun result = finish(pid);
-    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(5));
-    EXPECT_EQ(result.exit_code, 130);
-    EXPECT_NE(result.errors.find(failed_text), std::string::npos) << result.errors;
-    EXPECT_TRUE(folder.names().empty());
+    struct Case {
+        int signal_number;
+        int exit_code;
+    };
+    const Case cases[] = {{SIGINT, 130}, {SIGTERM, 143}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.signal_number);
+        pid_t pid = start({"--dir", folder.path(), link("ok", "size=30000000&ms=30000")});
+        ASSERT_GT(pid, 0);
+        // Wait for the part file, so that the signal lands mid-download.
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (folder.names().empty() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(folder.names().size(), 1u);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        auto signalled = std::chrono::steady_clock::now();
+        kill(pid, c.signal_number);
+        ProgramRun result = finish(pid);
+        EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5));
+        EXPECT_EQ(result.exit_code, c.exit_code);
+        EXPECT_NE(result.errors.find(failed_text), std::string::npos) << result.errors;
+        EXPECT_TRUE(folder.names().empty());
+    }
 }
 
 }  // namespace
