@@ -252,6 +252,27 @@ TEST_F(CurlRequest, ProxyWithBasicCredentials) {
     }
 }
 
+// SetCredentials on its own answers the proxy's challenge, without a
+// Proxy-Authorization line of the caller's.
+TEST_F(CurlRequest, ObjectAnswersTheProxysChallengeWithTheSetCredentials) {
+    ScopedEnvironment no_default_proxy("http_proxy", std::nullopt);
+    struct Case {
+        const char* name;
+        Text password;
+        int status;
+    };
+    const Case cases[] = {{"right password", server.value("proxy_password"), 200}, {"wrong password", "wrong", 407}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::shared_ptr<RequestObject> object = make_request_platform()->create_object();
+        object->set_proxy(2, text_concat("localhost:", server.value("proxy_port")));
+        object->open("GET", "http://origin.test/echo?via=challenge", false);
+        object->set_credentials(server.value("proxy_user"), c.password, 1);
+        object->send_text(Text());
+        EXPECT_EQ(object->status(), c.status);
+    }
+}
+
 TEST_F(CurlRequest, SuppliedObjectServesSeveralRequestsAndKeepsItsOptions) {
     std::shared_ptr<RequestObject> object = make_request_platform()->create_object();
     ASSERT_TRUE(object);
