@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Creates the test wine prefix once: fonts, the Kai face, Chinese font links,
-# a virtual desktop, and trust in the project's test CA when one is given.
+# a virtual desktop, and no crash debugger.
 # usage: wine-prefix.sh PREFIX_DIR
 # Safe to call from parallel test processes: creation runs under a lock.
 set -euo pipefail
 prefix=$(realpath -m "$1")
-stamp=$prefix/.mirevo-ready
+stamp=$prefix/.mirevo-ready-2  # a new name whenever the set-up below changes
 [ -f "$stamp" ] && exit 0
 
 mkdir -p "$(dirname "$prefix")"
@@ -43,6 +43,11 @@ Windows Registry Editor Version 5.00
 "Tahoma"=hex(7):75,00,6b,00,61,00,69,00,2e,00,74,00,74,00,63,00,2c,00,41,00,52,00,20,00,50,00,4c,00,20,00,55,00,4b,00,61,00,69,00,20,00,43,00,4e,00,00,00,00,00
 "Tahoma Bold"=hex(7):75,00,6b,00,61,00,69,00,2e,00,74,00,74,00,63,00,2c,00,41,00,52,00,20,00,50,00,4c,00,20,00,55,00,4b,00,61,00,69,00,20,00,43,00,4e,00,00,00,00,00
 "Microsoft Sans Serif"=hex(7):75,00,6b,00,61,00,69,00,2e,00,74,00,74,00,63,00,2c,00,41,00,52,00,20,00,50,00,4c,00,20,00,55,00,4b,00,61,00,69,00,20,00,43,00,4e,00,00,00,00,00
+
+; A crashing test program must end at once with its error, not wait in the debugger.
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"="false"
+"Auto"="1"
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer]
 "Desktop"="Default"
