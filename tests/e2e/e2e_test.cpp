@@ -435,16 +435,18 @@ INSTANTIATE_TEST_SUITE_P(EndToEnd, HostileAnswer, testing::ValuesIn(hostile_answ
 
 // A service that accepts the request and never answers: the request gives up at
 // its time-out of 15 seconds, the parse failure is shown and the window responds
-// again.
+// again. The service holds the connection for 120 s, so the bound below, which
+// leaves room for a loaded machine (33 s seen with two tests at once), still
+// tells a bounded wait from none.
 TEST_F(EndToEnd, ServiceThatNeverAnswersGivesUpAfterTheTimeOut) {
     ASSERT_NO_FATAL_FAILURE(start());
     set_text(link_box, widen(link("never-answers?s=120")));
     DWORD begin = GetTickCount();
     press_parse();
-    std::wstring message = read_and_dismiss_box(40000);
+    std::wstring message = read_and_dismiss_box(90000);
     DWORD took = GetTickCount() - begin;
     EXPECT_EQ(message, parse_failed_message);
-    EXPECT_LT(took, 15000u + 10000u);
+    EXPECT_LT(took, 60000u);
     EXPECT_TRUE(wait_until_enabled());
     EXPECT_TRUE(program_responds());
     EXPECT_TRUE(saved_files().empty());
