@@ -161,16 +161,8 @@ HANDLERS["/_log"] = answer_log
 class ReferenceHandler(test_server.Handler):
     server_version = "MirevoReferenceService/1.0"
 
-    def dispatch(self):
-        self.read_request()
-        self.record(self.server.name)
-        handler = HANDLERS.get(self.route)
-        if handler is None:
-            self.send_answer(404, [("Content-Type", "text/plain")], b"no such path")
-            return
-        answer = handler(self)
-        if answer is not None:
-            self.send_answer(*answer)
+    def handlers(self):
+        return HANDLERS
 
 
 def serve(args):
