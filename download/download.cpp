@@ -2,6 +2,7 @@
 // address check and the cookie deletion pattern.
 #include "download/download.h"
 #include "download/cookie_cleanup.h"
+#include "download/download_record.h"
 
 #include "base/text.h"
 
@@ -19,3 +20,14 @@ bool is_downloadable_address(const Text& url) {
 }
 
 Text cookie_file_pattern(const Text& folder) { return folder.empty() ? Text() : text_concat(folder, "\\*.txt"); }
+
+void begin_download_record(DownloadRecord& record, const Text& url, const Text& file_name, bool show_progress,
+                           std::int32_t window_id, std::int32_t control_id) {
+    record.status.store(download_status_running);
+    record.url = url;
+    record.file_name = file_name;
+    record.show_progress = show_progress;
+    if (!show_progress) return;
+    record.window_id = window_id;
+    record.control_id = control_id;
+}

@@ -24,27 +24,17 @@
 #include "base/codepage.h"
 #include "base/system.h"
 #include "download/cookie_cleanup.h"
+#include "download/download_record.h"
 #include "net/curl_posix.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::int32_t status_running = 1;
 constexpr long redirect_limit = 20;
 constexpr long receive_buffer_bytes = 256 * 1024;
 
-// The process-wide download record: the last request and its result.
-struct DownloadState {
-    std::atomic<std::int32_t> status{0};
-    Text url;
-    Text file_name;
-    bool show_progress = false;
-    std::int32_t window_id = 0;
-    std::int32_t control_id = 0;
-};
-
-DownloadState download_state;
+DownloadRecord download_state;
 
 std::string native_path(const Text& path) { return utf16_to_utf8(gbk_to_utf16(path)); }
 
@@ -204,7 +194,7 @@ std::int32_t transfer_to(const std::string& url, Transfer& transfer) {
     return 0;
 }
 
-std::int32_t run_download(const DownloadState& state, ProgressTarget& target, TransferMonitor* monitor,
+std::int32_t run_download(const DownloadRecord& state, ProgressTarget& target, TransferMonitor* monitor,
                           std::chrono::milliseconds stall_limit) {
     clear_browser_cookies();
     if (state.show_progress) {
@@ -228,15 +218,8 @@ std::int32_t run_download(const DownloadState& state, ProgressTarget& target, Tr
 bool download_with_monitor(const Text& url, const Text& file_name, std::int32_t window_id, std::int32_t control_id,
                            bool show_progress, ProgressTarget& target, TransferMonitor* monitor,
                            std::chrono::milliseconds stall_limit) {
-    DownloadState& state = download_state;
-    state.status.store(status_running);
-    state.url = url;
-    state.file_name = file_name;
-    state.show_progress = show_progress;
-    if (show_progress) {
-        state.window_id = window_id;
-        state.control_id = control_id;
-    }
+    DownloadRecord& state = download_state;
+    begin_download_record(state, url, file_name, show_progress, window_id, control_id);
     state.status.store(run_download(state, target, monitor, stall_limit));
     return state.status.load() == 0;
 }

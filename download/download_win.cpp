@@ -19,6 +19,7 @@
 #include "base/text.h"
 #include "download/cookie_cleanup.h"
 #include "download/download.h"
+#include "download/download_record.h"
 
 #include <urlmon.h>
 #include <windows.h>
@@ -31,7 +32,7 @@
 
 namespace {
 
-constexpr std::int32_t status_running = 1;
+constexpr std::int32_t status_running = download_status_running;
 
 // Window messages from the worker to the user-interface thread. wParam carries
 // the download's serial number, so a late message of an abandoned download is
@@ -75,14 +76,9 @@ struct DownloadJob {
     }
 };
 
-// The process-wide download record: the last request and its result.
-struct DownloadState {
-    std::atomic<std::int32_t> status{0};
-    Text url;
-    Text file_name;
-    bool show_progress = false;
-    std::int32_t window_id = 0;
-    std::int32_t control_id = 0;
+// The process-wide download record, and the number of the latest download, which
+// tells a current worker's messages from an abandoned one's.
+struct DownloadState : DownloadRecord {
     unsigned serial = 0;
 };
 
@@ -364,14 +360,7 @@ std::int32_t wait_for_worker(DownloadJob& job, std::chrono::milliseconds stall_l
 bool download_with_progress(const Text& url, const Text& file_name, std::int32_t window_id, std::int32_t control_id,
                             bool show_progress, ProgressTarget& target, std::chrono::milliseconds stall_limit) {
     DownloadState& state = download_state;
-    state.status.store(status_running);
-    state.url = url;
-    state.file_name = file_name;
-    state.show_progress = show_progress;
-    if (show_progress) {
-        state.window_id = window_id;
-        state.control_id = control_id;
-    }
+    begin_download_record(state, url, file_name, show_progress, window_id, control_id);
 
     auto job = std::make_shared<DownloadJob>();
     job->serial = ++state.serial;
