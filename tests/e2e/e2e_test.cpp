@@ -372,6 +372,8 @@ TEST_F(EndToEnd, ScreenshotInTheMiddleOfADownload) {
     EXPECT_TRUE(IsWindowEnabled(control(platform_list)));
     EXPECT_TRUE(IsWindowEnabled(control(service_button)));
     EXPECT_TRUE(program_responds());
+    // The bar holds the new position at once but paints it a moment later.
+    Sleep(700);
     EXPECT_TRUE(save_screenshot(E2E_SCREENSHOTS, L"mid_download"));
     EXPECT_EQ(read_and_dismiss_box(30000), download_done_message);
     EXPECT_TRUE(wait_until_enabled());
