@@ -19,6 +19,7 @@
 #include <string>
 
 #include "app/controls.h"
+#include "tests/app/win/driver_support.h"
 
 namespace {
 
@@ -47,38 +48,8 @@ double now_ms() {
     return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-// The first visible top-level window of the process with this class and caption.
-HWND process_window(DWORD process_id, const wchar_t* class_name, const wchar_t* caption) {
-    struct Search {
-        DWORD process;
-        const wchar_t* class_name;
-        const wchar_t* caption;
-        HWND found;
-    } search{process_id, class_name, caption, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = {}, title[64] = {};
-            GetClassNameW(window, name, 64);
-            GetWindowTextW(window, title, 64);
-            if (owner != s->process || !IsWindowVisible(window) || std::wstring(name) != s->class_name ||
-                std::wstring(title) != s->caption)
-                return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::wstring text_of(HWND window) {
-    wchar_t buffer[1024] = {};
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, &length);
-    return std::wstring(buffer, std::min<DWORD_PTR>(length, 1023));
-}
+using driver::process_window;
+using driver::text_of;
 
 void set_text(HWND control, const std::wstring& text) {
     DWORD_PTR ignored = 0;
