@@ -49,8 +49,9 @@ inline std::wstring text_of(HWND window) {
     return std::wstring(buffer, length);
 }
 
-// The first visible top-level window of the process with this class and caption.
-inline HWND process_window(DWORD process_id, const wchar_t* class_name, const wchar_t* caption) {
+// The first visible top-level window of the process with this class and, when
+// given, this caption. Other programs may have windows of the same name open.
+inline HWND process_window(DWORD process_id, const wchar_t* class_name, const wchar_t* caption = nullptr) {
     struct Search {
         DWORD process;
         const wchar_t* class_name;
@@ -68,7 +69,7 @@ inline HWND process_window(DWORD process_id, const wchar_t* class_name, const wc
             if (wcscmp(name, s->class_name) != 0) return TRUE;
             wchar_t title[64] = {};
             GetWindowTextW(w, title, 64);
-            if (wcscmp(title, s->caption) != 0) return TRUE;
+            if (s->caption && wcscmp(title, s->caption) != 0) return TRUE;
             s->found = w;
             return FALSE;
         },

@@ -33,33 +33,7 @@ using driver::write_bytes;
 
 bool save_screenshot(const std::wstring& name) { return driver::save_screenshot(env(L"MIREVO_SCREENSHOTS"), name); }
 
-// A visible top-level window of the process with this class and, when given,
-// this caption. Other programs may have windows of the same name open.
-HWND find_window_of(DWORD process, const wchar_t* window_class, const wchar_t* caption = nullptr) {
-    struct Search {
-        DWORD process;
-        const wchar_t* window_class;
-        const wchar_t* caption;
-        HWND found;
-    } search{process, window_class, caption, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM context) -> BOOL {
-            auto* state = reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            wchar_t class_name[64] = {};
-            wchar_t text[64] = {};
-            GetClassNameW(w, class_name, 64);
-            GetWindowTextW(w, text, 64);
-            if (owner != state->process || wcscmp(class_name, state->window_class) != 0 || !IsWindowVisible(w))
-                return TRUE;
-            if (state->caption && wcscmp(text, state->caption) != 0) return TRUE;
-            state->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+using driver::process_window;
 
 const wchar_t message_caption[] = L"\x4FE1\x606F\xFF1A";  // "信息："
 
@@ -89,7 +63,7 @@ protected:
         if (!CreateProcessW(program_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                             &process_))
             return false;
-        window_ = wait_for([&] { return find_window_of(process_.dwProcessId, L"MirevoMainWindow", L"Mirevo"); });
+        window_ = wait_for([&] { return process_window(process_.dwProcessId, L"MirevoMainWindow", L"Mirevo"); });
         return window_ != nullptr;
     }
 
@@ -247,7 +221,7 @@ TEST_F(ProgramTest, SecondStartFindsTheToolDirectoryAndRewritesTheLibrary) {
     ASSERT_TRUE(start(app_data_));
     EXPECT_EQ(file_bytes(library_), carried_);
     EXPECT_TRUE(engine_loaded());
-    EXPECT_EQ(find_window_of(process_.dwProcessId, L"#32770", message_caption), nullptr);
+    EXPECT_EQ(process_window(process_.dwProcessId, L"#32770", message_caption), nullptr);
     EXPECT_EQ(text_of(control(directory_box)), program_directory());
     EXPECT_TRUE(stop());
 }
@@ -263,7 +237,7 @@ TEST_F(ProgramTest, TamperedLibraryIsNotLoadedAndTheProgramGoesOn) {
     ASSERT_NE(hold, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(start(app_data_));
     EXPECT_FALSE(engine_loaded());
-    EXPECT_EQ(find_window_of(process_.dwProcessId, L"#32770", message_caption), nullptr);
+    EXPECT_EQ(process_window(process_.dwProcessId, L"#32770", message_caption), nullptr);
     EXPECT_EQ(text_of(control(directory_box)), program_directory());
     EXPECT_TRUE(save_screenshot(L"without_skin"));
     EXPECT_TRUE(stop());
@@ -279,7 +253,7 @@ TEST_F(ProgramTest, NoLibraryAnywhereEndsWithAMessageNamingFileAndFunction) {
     std::wstring command = L"\"" + program_ + L"\"";
     ASSERT_TRUE(CreateProcessW(program_.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                &process_));
-    HWND box = wait_for([&] { return find_window_of(process_.dwProcessId, L"#32770", message_caption); });
+    HWND box = wait_for([&] { return process_window(process_.dwProcessId, L"#32770", message_caption); });
     ASSERT_NE(box, nullptr);
     std::wstring text = text_of(GetDlgItem(box, 0xFFFF));
     EXPECT_NE(text.find(L"Qor_SkinH_EL.dll"), std::wstring::npos) << text.size();
@@ -300,13 +274,13 @@ TEST_F(ProgramTest, CancelledFolderChooserSetsTheProgramDirectory) {
     DWORD process_id = process_.dwProcessId;
     // The folder chooser: a dialog of the program that is not the message box.
     // The folder chooser: the program's first dialog, before any message box.
-    HWND chooser = wait_for([&] { return find_window_of(process_id, L"#32770"); });
+    HWND chooser = wait_for([&] { return process_window(process_id, L"#32770"); });
     ASSERT_NE(chooser, nullptr);
     Sleep(300);
     save_screenshot(L"folder_chooser");
     PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
 
-    HWND box = wait_for([&] { return find_window_of(process_.dwProcessId, L"#32770", message_caption); });
+    HWND box = wait_for([&] { return process_window(process_.dwProcessId, L"#32770", message_caption); });
     ASSERT_NE(box, nullptr);
     // "已更改成功！保存目录：" and the program's directory.
     EXPECT_EQ(text_of(GetDlgItem(box, 0xFFFF)),
@@ -315,7 +289,7 @@ TEST_F(ProgramTest, CancelledFolderChooserSetsTheProgramDirectory) {
     save_screenshot(L"directory_changed");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_NE(
-        wait_for([&] { return find_window_of(process_.dwProcessId, L"#32770", message_caption) ? nullptr : window_; },
+        wait_for([&] { return process_window(process_.dwProcessId, L"#32770", message_caption) ? nullptr : window_; },
                  10000),
         nullptr);
     EXPECT_EQ(text_of(control(directory_box)), program_directory());
